@@ -35,8 +35,19 @@ cmake -S "$zint_src" -B "$work/zint" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMA
   -DCMAKE_EXE_LINKER_FLAGS="-static -static-libgcc -static-libstdc++ -s" >/dev/null
 cmake --build "$work/zint" -j2 --target zint_frontend >/dev/null
 
+# The licence texts that go beside zint.exe: the frontend is GPL-3.0-or-later,
+# the library BSD-3-Clause, and libpng and zlib are linked in.
 mkdir -p "$(dirname "$out")"
-cp "$zint_src/LICENSE" "$cache/zint/LICENSE.txt" 2>/dev/null || cp "$zint_src"/COPYING* "$cache/zint/" 2>/dev/null || true
+cp "$zint_src/LICENSE" "$cache/zint/LICENSE.txt"
+cp "$zint_src/debian/copyright" "$cache/zint/COPYRIGHT-zint.txt"
+cp /usr/share/common-licenses/GPL-3 "$cache/zint/COPYING-GPL-3.txt"
+cp "$png_src/LICENSE" "$cache/zint/LICENSE-libpng.txt"
+cat > "$cache/zint/SOURCE.txt" <<SRC
+zint.exe is the command-line program of Zint $(basename "$zint_src" | sed "s/^zint-//"), built from unchanged sources
+(static, no Qt) from Debian's source package zint, with $(basename "$png_src" | sed 's/^libpng1.6-/libpng /')
+and zlib linked in statically. The sources are those of Debian 12 ("apt-get source zint libpng1.6")
+and of the zint project; the build script is scripts/build-zint.sh of Kelvora.
+SRC
 cp "$work/zint/frontend/zint.exe" "$out.tmp" && mv "$out.tmp" "$out"
 rm -rf "$work"
 echo "build-zint: $out"

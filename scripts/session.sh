@@ -45,6 +45,11 @@ session_wine() {
   wineserver -p </dev/null >/dev/null 2>&1
   KELVORA_OWN_WINESERVER=1
   wine wineboot </dev/null >/dev/null 2>&1
+  if [ ! -f "$WINEPREFIX/.kelvora-settings" ]; then
+    # A crashing program must end, not wait behind Wine's crash dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    touch "$WINEPREFIX/.kelvora-settings"
+  fi
   wine "$(session_keepalive_exe)" </dev/null >/dev/null 2>&1 &
   mkdir -p "$KELVORA_LOCALAPPDATA"
 }
