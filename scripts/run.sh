@@ -30,5 +30,5 @@ fi
 sleep 1
 import -window "$wid" "$shot"
 echo "run: no display, so Kelvora ran inside Xvfb; its window is in $shot"
-xdotool key --window "$wid" alt+F4
+xdotool key alt+F4 2>/dev/null
 wait $app
