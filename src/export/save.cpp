@@ -12,8 +12,6 @@
 #include "pipeline/pipeline.h"
 #include "ui/ui.h"
 
-static_assert(SAVE_PATH_UNITS == MAX_PATH, "the portable rule must know the platform's path buffer");
-
 namespace {
 
 // One pair and the list's own end: the literal's terminator is the final NUL.

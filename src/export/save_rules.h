@@ -1,11 +1,9 @@
 // The decisions of Save that need no window system: what becomes of the name the
 // user confirmed once the png extension has been forced onto it. Portable.
 #pragma once
-#include <cstddef>
 #include <string>
 
-// A path buffer of the platform holds this many units, the terminator included.
-constexpr std::size_t SAVE_PATH_UNITS = 260;
+#include "pipeline/path_rules.h"
 
 enum class SaveStep {
     Copy,      // write the code under the forced name
@@ -17,7 +15,7 @@ enum class SaveStep {
 // covered that name only), `forced` the same name with the png extension forced.
 inline SaveStep ChooseSaveStep(const std::wstring& confirmed, const std::wstring& forced,
                                bool forcedFileExists) {
-    if (forced.size() > SAVE_PATH_UNITS - 1) {
+    if (forced.size() > PATH_CAPACITY - 1) {
         return SaveStep::TooLong;
     }
     if (forced != confirmed && forcedFileExists) {
