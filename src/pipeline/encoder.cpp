@@ -31,19 +31,32 @@ struct EncoderProcess {
     }
 };
 
-void EndHungEncoder(HANDLE process) {
+// True when no file is left at the output path: one that is already gone counts.
+bool RemoveOutputFile() {
+    if (DeleteFileW(g_outputPath)) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool EndHungEncoder(HANDLE process) {
     TerminateProcess(process, ENCODER_KILLED_EXIT_CODE);
     WaitForSingleObject(process, ENCODER_KILL_WAIT_MS);
     // A half-written picture must not pass for this run's result.
-    DeleteFileW(g_outputPath);
+    return RemoveOutputFile();
 }
 
 }  // namespace
 
-void RunEncoderWithin(DWORD sliceMs, DWORD limitMs) {
-    DeleteFileW(g_outputPath);
+bool RunEncoderWithin(DWORD sliceMs, DWORD limitMs) {
+    // A file that cannot be removed (another program holds it open) is an older
+    // payload's picture; the encoder could not replace it either.
+    if (!RemoveOutputFile()) {
+        return false;
+    }
     if (g_payload.empty()) {
-        return;
+        return true;
     }
 
     STARTUPINFOW startup{};
@@ -53,7 +66,7 @@ void RunEncoderWithin(DWORD sliceMs, DWORD limitMs) {
     EncoderProcess encoder;
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &encoder.info)) {
-        return;
+        return true;
     }
 
     // No messages are handled meanwhile: no second regeneration can start.
@@ -62,10 +75,11 @@ void RunEncoderWithin(DWORD sliceMs, DWORD limitMs) {
         [process](unsigned long ms) { return WaitForSingleObject(process, ms) == WAIT_TIMEOUT; },
         sliceMs, limitMs);
     if (wait.limitReached) {
-        EndHungEncoder(process);
+        return EndHungEncoder(process);
     }
+    return true;
 }
 
-void RunEncoder() {
-    RunEncoderWithin(ENCODER_WAIT_SLICE_MS, ENCODER_WAIT_LIMIT_MS);
+bool RunEncoder() {
+    return RunEncoderWithin(ENCODER_WAIT_SLICE_MS, ENCODER_WAIT_LIMIT_MS);
 }

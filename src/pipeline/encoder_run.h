@@ -3,4 +3,4 @@
 #pragma once
 #include <windows.h>
 
-void RunEncoderWithin(DWORD sliceMs, DWORD limitMs);
+bool RunEncoderWithin(DWORD sliceMs, DWORD limitMs);

@@ -15,8 +15,9 @@ constexpr DWORD ENCODER_WAIT_LIMIT_MS = 10000;
 void InitPaths();
 
 // Deletes the old output file and, unless the payload is empty, runs the
-// encoder and waits for it to end.
-void RunEncoder();
+// encoder and waits for it to end. False when the old file could not be
+// removed: whatever lies at the output path then is not this run's picture.
+bool RunEncoder();
 
 // Payload, encoder, picture, Save button, repaint of the preview frame.
 void Regenerate(HWND mainWindow);

@@ -8,11 +8,13 @@
 
 RegenerationOutcome RunRegeneration(HWND mainWindow) {
     BuildPayload();
-    RunEncoder();
+    const bool outputIsThisRuns = RunEncoder();
     // Dropped even when the new file then fails to load: a picture of an
     // earlier payload must never stay on show.
     g_previewImage.Destroy();
-    const HRESULT loaded = g_previewImage.Load(g_outputPath);
+    // An old file that could not be removed is not decoded: it would show, and
+    // offer to save, the code of an earlier payload.
+    const HRESULT loaded = outputIsThisRuns ? g_previewImage.Load(g_outputPath) : E_FAIL;
     return RegenerationOutcome{loaded == S_OK, ChildRectInClient(mainWindow, IDC_PREVIEW)};
 }
 
