@@ -1,108 +1,26 @@
-// Helpers of the picture and regeneration tests: a scratch folder, the real
-// encoder, a canvas whose pixels can be read back, and a count of GDI objects.
+// Helpers of the picture and regeneration tests: the encoder's picture of
+// "hello", a canvas whose pixels can be read back, and a count of GDI objects.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
+#include "test_support.h"
+
 namespace preview_test {
 
-inline std::wstring ExeFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.rfind(L'\\'));
-}
-
-inline bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-inline bool WriteBytes(const std::wstring& path, const void* bytes, DWORD size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes, size, &written, nullptr);
-    CloseHandle(file);
-    return ok && written == size;
-}
-
-inline std::string ReadBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-// A folder of its own under the temporary folder; its files go with it.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        m_path = std::wstring(temp) + L"kelvora-img-" + std::to_wstring(GetCurrentProcessId()) +
-                 L"-" + std::to_wstring(++Serial());
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~ScratchFolder() {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((m_path + L"\\" + found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(m_path.c_str());
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::wstring File(const wchar_t* name) const { return m_path + L"\\" + name; }
-
-private:
-    static int& Serial() {
-        static int serial = 0;
-        return serial;
-    }
-    std::wstring m_path;
-};
-
-// Runs core\zint.exe beside the test executable and waits for it; true when it
-// ended with 0.
-inline bool RunZint(const std::wstring& arguments) {
-    std::wstring line = L"\"" + ExeFolder() + L"\\core\\zint.exe\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process)) {
-        return false;
-    }
-    WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code == 0;
-}
+// The shared helpers, still reachable under this namespace for its users.
+using test_support::ExeFolder;
+using test_support::FileExists;
+using test_support::ReadBytes;
+using test_support::RunZint;
+using test_support::ScratchFolder;
+using test_support::WriteBytes;
 
 // The encoder's picture of "hello": 168 x 168 pixels, 1 bit a pixel with a palette.
 inline bool MakeHelloPng(const std::wstring& path) {
-    return RunZint(L"--output=\"" + path + L"\" --barcode=58 --data=hello --scale=4");
+    return test_support::MakeQrPng(path, L"hello");
 }
 
 struct Rgb {

@@ -7,7 +7,6 @@
 #include <shlobj.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
@@ -17,42 +16,14 @@
 #include "pipeline/command_line.h"
 #include "pipeline/encoder_run.h"
 #include "pipeline/pipeline.h"
+#include "support/process_counters.h"
+#include "test_support.h"
 #include "ui/resource.h"
 #include "ui/ui.h"
 
 namespace {
 
-std::wstring ExeFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.rfind(L'\\'));
-}
-
-bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary) << bytes;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    return bytes;
-}
+using namespace test_support;
 
 // Payloads that naive quoting would corrupt, and plain ones beside them.
 const wchar_t* const TRICKY_PAYLOADS[] = {
@@ -100,49 +71,6 @@ TEST(InitPaths, OutputInLocalAppDataAndEncoderBesideTheExecutable) {
 
     EXPECT_EQ(std::wstring(g_encoderPath), ExeFolder() + L"\\core\\zint.exe");
     EXPECT_TRUE(FileExists(g_encoderPath));
-}
-
-// The kernel handles this process holds, counted by the one query that gives
-// real figures under Wine (GetProcessHandleCount answers 0 there).
-long CountOwnHandles() {
-    struct Entry {
-        PVOID object;
-        ULONG_PTR processId;
-        ULONG_PTR handle;
-        ULONG access;
-        USHORT creatorBackTraceIndex;
-        USHORT objectTypeIndex;
-        ULONG attributes;
-        ULONG reserved;
-    };
-    struct Table {
-        ULONG_PTR count;
-        ULONG_PTR reserved;
-        Entry entries[1];
-    };
-    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) {
-        return -1;
-    }
-    constexpr ULONG SYSTEM_EXTENDED_HANDLE_INFORMATION = 64;
-    constexpr LONG STATUS_LENGTH_MISMATCH = static_cast<LONG>(0xC0000004);
-    std::vector<unsigned char> buffer(1 << 16);
-    LONG status;
-    while ((status = query(SYSTEM_EXTENDED_HANDLE_INFORMATION, buffer.data(),
-                           static_cast<ULONG>(buffer.size()), nullptr)) == STATUS_LENGTH_MISMATCH) {
-        buffer.resize(buffer.size() * 2);
-    }
-    if (status < 0) {
-        return -1;
-    }
-    const auto* table = reinterpret_cast<const Table*>(buffer.data());
-    long own = 0;
-    for (ULONG_PTR i = 0; i < table->count; ++i) {
-        own += table->entries[i].processId == GetCurrentProcessId() ? 1 : 0;
-    }
-    return own;
 }
 
 // Each test starts from InitPaths' paths and an old picture at the output path,
@@ -253,7 +181,7 @@ TEST_F(RunEncoderTest, NoHandleOutlivesARun) {
     UseStandIn();
     const std::wstring standIn = g_encoderPath;
     const std::wstring missing = ExeFolder() + L"\\core\\no-such-encoder.exe";
-    const long before = CountOwnHandles();
+    const long before = CountKernelHandles();
     ASSERT_GT(before, 0) << "the handle count is not available";
     constexpr int runs = 4;
     for (int i = 0; i < runs; ++i) {
@@ -266,7 +194,7 @@ TEST_F(RunEncoderTest, NoHandleOutlivesARun) {
         RunEncoder();
     }
     // Two handles per started run would be left by a leak: 16 here.
-    EXPECT_LT(CountOwnHandles() - before, runs);
+    EXPECT_LT(CountKernelHandles() - before, runs);
 }
 
 // Five panels, each holding an edit control for every field id, so a read from

@@ -10,6 +10,7 @@
 #include "preview/image.h"
 #include "preview_fixtures.h"
 #include "support/process_counters.h"
+#include "test_support.h"
 
 namespace {
 
@@ -308,7 +309,7 @@ TEST(PreviewImageLifecycle, FiveHundredLoadsPaintsAndDropsLeakNothing) {
     ScratchFolder folder;
     const std::wstring png = folder.File(L"big.png");
     // 840 x 840: a leaked pixel store (88 KB) or decoder bitmap shows in the working set.
-    ASSERT_TRUE(RunZint(L"--output=\"" + png + L"\" --barcode=58 --data=hello --scale=20"));
+    ASSERT_TRUE(test_support::MakeQrPng(png, L"hello", 20));
     HWND window = CreateWindowExW(0, L"STATIC", L"leak check", WS_POPUP | WS_VISIBLE, 0, 0, 300,
                                   300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(window, nullptr);

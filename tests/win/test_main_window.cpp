@@ -16,32 +16,16 @@
 
 #include "payload/payload.h"
 #include "pipeline/pipeline.h"
+#include "test_support.h"
 #include "ui/resource.h"
 #include "ui/routing.h"
 #include "ui/ui.h"
 
 namespace {
 
-bool OutputExists() {
-    return GetFileAttributesW(g_outputPath) != INVALID_FILE_ATTRIBUTES;
-}
+using namespace test_support;
 
-// Handles what is queued, as the program's loop would, and reports the quit
-// request that a destroyed main window leaves.
-bool PumpMessages(WPARAM* quitCode) {
-    bool quit = false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            quit = true;
-            *quitCode = msg.wParam;
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return quit;
-}
+bool OutputExists() { return FileExists(g_outputPath); }
 
 RECT RectInClient(HWND parent, HWND child) {
     RECT r = {};
@@ -77,8 +61,7 @@ protected:
         if (IsWindow(window_)) {
             DestroyWindow(window_);
         }
-        WPARAM code = 0;
-        PumpMessages(&code);
+        PumpMessages();
     }
 
     // A click as the user makes it: the button checks itself and notifies the window.
@@ -162,7 +145,7 @@ TEST_F(MainWindow, ExitAndEveryCloseRequestEndTheLoopWithZero) {
         }
         // The platform posts the IDCANCEL of a close request.
         WPARAM code = 99;
-        EXPECT_TRUE(PumpMessages(&code));
+        EXPECT_TRUE(PumpMessages(0, &code));
         EXPECT_EQ(code, 0u);
         EXPECT_FALSE(IsWindow(window_));
         EXPECT_FALSE(IsWindow(panel));
@@ -398,8 +381,7 @@ TEST(MainWindowStart, PanelsThatCannotBeMadeLeaveNoWindowBehind) {
                                      MainDialogProc, 0);
     g_hInstance = GetModuleHandleW(nullptr);
     EXPECT_TRUE(window == nullptr || !IsWindow(window));
-    WPARAM code = 0;
-    PumpMessages(&code);
+    PumpMessages();
 }
 
 TEST(MainWindowRules, RoutesCommandsByIdThenByCode) {
@@ -698,8 +680,7 @@ TEST(Resources, TheWindowUsesVersionSixOfTheCommonControls) {
         GetModuleFileNameW(controls, path, MAX_PATH);
     }
     DestroyWindow(window);
-    WPARAM code = 0;
-    PumpMessages(&code);
+    PumpMessages();
     std::wstring lower(path);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
     EXPECT_NE(lower.find(L"winsxs"), std::wstring::npos) << "comctl32 from " << lower.c_str();

@@ -11,42 +11,13 @@
 #include "payload/payload.h"
 #include "preview/fit.h"
 #include "preview/preview.h"
+#include "test_support.h"
 #include "ui/resource.h"
 #include "ui/ui.h"
 
 namespace {
 
-std::wstring ExeFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.rfind(L'\\'));
-}
-
-std::wstring TempFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + L"kelvora-paint-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-}
-
-// The real encoder writes a QR code of `data` to `output`.
-bool MakeQrPng(const std::wstring& output, const std::wstring& data) {
-    std::wstring line = L"\"" + ExeFolder() + L"\\core\\zint.exe\" --output=\"" + output +
-                        L"\" --barcode=58 --data=\"" + data + L"\" --scale=4";
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &si, &pi)) {
-        return false;
-    }
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code == 0;
-}
+using namespace test_support;
 
 // A picture of one colour with exactly known proportions (GDI+ reads BMP as well as PNG).
 bool MakeBlackBmp(const std::wstring& output, int width, int height) {
@@ -75,17 +46,8 @@ bool MakeBlackBmp(const std::wstring& output, int width, int height) {
     return ok;
 }
 
-void PumpMessages() {
-    // Wine reads the X server's events while messages are fetched: give it a moment.
-    for (int round = 0; round < 5; ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(20);
-    }
-}
+// Wine needs a few rounds to show what was drawn.
+constexpr int SETTLE_ROUNDS = 5;
 
 int g_paintCount = 0;
 
@@ -165,7 +127,7 @@ protected:
         if (s_window != nullptr) {
             ShowWindow(s_window, SW_SHOW);
             UpdateWindow(s_window);
-            PumpMessages();
+            PumpMessages(SETTLE_ROUNDS);
         }
     }
 
@@ -174,7 +136,7 @@ protected:
             DestroyWindow(s_window);
             s_window = nullptr;
         }
-        PumpMessages();
+        PumpMessages(SETTLE_ROUNDS);
     }
 
     void SetUp() override {
@@ -196,22 +158,13 @@ protected:
     void TearDown() override {
         g_previewImage.Destroy();
         g_payload.clear();
-        for (const std::wstring& file : files_) {
-            DeleteFileW(file.c_str());
-        }
     }
 
     // As a regeneration ends: the frame is invalidated with erasing, then painted.
     void Repaint(const RECT* area) {
         InvalidateRect(window_, area, TRUE);
         UpdateWindow(window_);
-        PumpMessages();
-    }
-
-    // A temporary file that TearDown deletes.
-    std::wstring Track(const std::wstring& file) {
-        files_.push_back(file);
-        return file;
+        PumpMessages(SETTLE_ROUNDS);
     }
 
     // Pixels of the frame's interior that are not the background.
@@ -237,7 +190,7 @@ protected:
     RECT frame_ = {};
     RECT interior_ = {};
     std::uint32_t background_ = 0;
-    std::vector<std::wstring> files_;
+    ScratchFolder scratch_;  // removed after TearDown has let go of the picture
 };
 
 HWND PreviewPaint::s_window = nullptr;
@@ -268,7 +221,7 @@ TEST_F(PreviewPaint, PictureFillsTheFittedRectangleAndLeavesTheMarginsErased) {
         g_previewImage.Destroy();
         g_payload = c.payload;
         const std::wstring bmp =
-            Track(TempFile((std::to_wstring(c.width) + L"x" + std::to_wstring(c.height) + L".bmp").c_str()));
+            scratch_.File((std::to_wstring(c.width) + L"x" + std::to_wstring(c.height) + L".bmp").c_str());
         ASSERT_TRUE(MakeBlackBmp(bmp, c.width, c.height));
         ASSERT_EQ(g_previewImage.Load(bmp.c_str()), S_OK);
         Repaint(&frame_);
@@ -301,7 +254,7 @@ TEST_F(PreviewPaint, PictureFillsTheFittedRectangleAndLeavesTheMarginsErased) {
 }
 
 TEST_F(PreviewPaint, QrCodeFromTheEncoderIsStretchedOverTheFrame) {
-    const std::wstring png = Track(TempFile(L"qr.png"));
+    const std::wstring png = scratch_.File(L"qr.png");
     ASSERT_TRUE(MakeQrPng(png, L"hello"));
     ASSERT_EQ(g_previewImage.Load(png.c_str()), S_OK);
     Repaint(&frame_);
@@ -370,12 +323,12 @@ TEST_F(PreviewPaint, DrawErrorTextWithoutDcOrRectangleDrawsNothing) {
     DrawErrorText(dc, nullptr);
     DrawErrorText(nullptr, &frame_);
     ReleaseDC(window_, dc);
-    PumpMessages();
+    PumpMessages(SETTLE_ROUNDS);
     EXPECT_TRUE(Capture(window_) == before);
 }
 
 TEST_F(PreviewPaint, EveryRepaintShowsTheSameContentAgain) {
-    const std::wstring png = Track(TempFile(L"again.png"));
+    const std::wstring png = scratch_.File(L"again.png");
     ASSERT_TRUE(MakeQrPng(png, L"again"));
     struct Case {
         const char* name;

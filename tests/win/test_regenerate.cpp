@@ -12,12 +12,14 @@
 #include "preview/preview.h"
 #include "preview_fixtures.h"
 #include "support/process_counters.h"
+#include "test_support.h"
 #include "ui/resource.h"
 #include "ui/ui.h"
 
 namespace {
 
 using namespace preview_test;
+using test_support::PumpMessages;
 
 // Where the test window puts its preview frame, in client coordinates.
 constexpr RECT FRAME = {20, 30, 220, 210};
@@ -53,19 +55,8 @@ DWORD ProcessesStarted() {
     return info.TotalProcesses - 1;  // less this process
 }
 
-// Handles what is queued; with `settle`, also what the X server sends a little later.
-void PumpMessages(bool settle = true) {
-    for (int round = 0; round < (settle ? 3 : 1); ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (settle) {
-            Sleep(20);
-        }
-    }
-}
+// Rounds of message handling that let the X server's answers arrive.
+constexpr int SETTLE_ROUNDS = 3;
 
 // A main window as the cycle needs it: Save (IDOK), the preview frame and a
 // Free Text panel with its field, the panel placed in g_panels.
@@ -105,7 +96,7 @@ protected:
         g_contentType = FreeText;
         ShowWindow(m_window, SW_SHOWNOACTIVATE);
         UpdateWindow(m_window);
-        PumpMessages();
+        PumpMessages(SETTLE_ROUNDS);
     }
 
     void TearDown() override {
@@ -196,7 +187,7 @@ TEST_F(RegenerateTest, TheCycleDecidesSaveAndTheFrameBeforeTheWindowIsTouched) {
         SCOPED_TRACE(c.saveEnabled ? "payload" : "no payload");
         Type(c.text);
         EnableWindow(m_save, !c.saveEnabled);
-        PumpMessages();
+        PumpMessages(SETTLE_ROUNDS);
         ValidateRect(m_window, nullptr);
 
         const RegenerationOutcome outcome = RunRegeneration(m_window);
@@ -213,7 +204,7 @@ TEST_F(RegenerateTest, OnlyThePreviewFrameIsInvalidatedAndItIsErased) {
     for (const wchar_t* text : {L"hello", L""}) {
         SCOPED_TRACE(*text ? "payload" : "no payload");
         Type(text);
-        PumpMessages();
+        PumpMessages(SETTLE_ROUNDS);
         ValidateRect(m_window, nullptr);
         ASSERT_FALSE(GetUpdateRect(m_window, nullptr, FALSE));
 
@@ -248,7 +239,7 @@ TEST_F(RegenerateTest, CycleAfterCycleLeaksNothing) {
     auto cycle = [&](int i) {
         Type(texts[i % 4]);
         Regenerate(m_window);
-        PumpMessages(false);
+        PumpMessages();
     };
     for (int i = 0; i < 4; ++i) {
         cycle(i);  // GDI+, the encoder's first start and the window settle first

@@ -6,8 +6,6 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -15,25 +13,11 @@
 
 #include "export/save.h"
 #include "pipeline/pipeline.h"
+#include "test_support.h"
 
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) {
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return out;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary) << bytes;
-}
+using namespace test_support;
 
 // Name -> content of every file in `folder`; folders appear with the content "<dir>".
 std::map<std::wstring, std::string> Listing(const std::wstring& folder) {
@@ -52,27 +36,6 @@ std::map<std::wstring, std::string> Listing(const std::wstring& folder) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return files;
-}
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
 }
 
 // What the answering thread does with the next window Save shows.
@@ -191,12 +154,10 @@ DWORD WINAPI AnswerWindows(void* param) {
 class SaveImageAsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + L"kelvora-save-" + std::to_wstring(GetCurrentProcessId());
+        folder_ = scratch_.File(L"save");
         ASSERT_TRUE(FreshFolder());
         savedOutputPath_ = g_outputPath;
-        source_ = folder_ + L"-out.png";
+        source_ = scratch_.File(L"out.png");  // beside the folder, not in it
         WriteBytes(source_, code_);
         lstrcpynW(g_outputPath, source_.c_str(), MAX_PATH);
         // The owner stays hidden: Save needs a window, not a shown one.
@@ -207,9 +168,7 @@ protected:
     void TearDown() override {
         DestroyWindow(owner_);
         lstrcpynW(g_outputPath, savedOutputPath_.c_str(), MAX_PATH);
-        DeleteFileW(source_.c_str());
         LeaveFolder();
-        RemoveTree(folder_);
     }
 
     // The Save As dialog makes the folder it saved in the current one, which
@@ -241,7 +200,7 @@ protected:
         CloseHandle(answers->done);
         EXPECT_FALSE(answers->stuck) << "an expected window never appeared, or one did not close";
         for (const std::wstring& window : answers->unexpected) {
-            ADD_FAILURE() << "unexpected window: " << Narrow(window);
+            ADD_FAILURE() << "unexpected window: " << Utf8(window);
         }
         return result;
     }
@@ -250,6 +209,7 @@ protected:
 
     const std::string code_ = "\x89PNG\r\n\x1a\n the code of the last regeneration";
     const std::string older_ = "an older file the user keeps";
+    ScratchFolder scratch_;  // removed after TearDown has left the folder
     std::wstring folder_;
     std::wstring source_;
     std::wstring savedOutputPath_;
@@ -299,7 +259,7 @@ TEST_F(SaveImageAsTest, WritesTheCodeUnderTheForcedNameOrNothing) {
         EXPECT_TRUE(listing == expected) << listing.size() << " files, expected " << expected.size();
         for (const auto& file : listing) {
             EXPECT_TRUE(expected.count(file.first) && expected.at(file.first) == file.second)
-                << Narrow(file.first) << " holds '" << file.second << "'";
+                << Utf8(file.first) << " holds '" << file.second << "'";
         }
         ASSERT_GE(answers.seen.size(), 1u);
         EXPECT_EQ(answers.seen[0].text, L"") << "the first dialog proposes a name";
@@ -307,7 +267,7 @@ TEST_F(SaveImageAsTest, WritesTheCodeUnderTheForcedNameOrNothing) {
             ASSERT_GE(answers.seen.size(), 2u);
             // The dialog shows the name within the folder it opened in.
             const std::wstring field = answers.seen[1].text;
-            EXPECT_TRUE(field == c.secondField || field == dir + c.secondField) << Narrow(field);
+            EXPECT_TRUE(field == c.secondField || field == dir + c.secondField) << Utf8(field);
         }
     }
 }
@@ -345,11 +305,11 @@ TEST_F(SaveImageAsTest, TellsTheUserWhyACopyFailed) {
         const SeenWindow& message = answers.seen[1];
         EXPECT_EQ(message.title, L"Kelvora");
         const std::wstring head = L"Could not save " + c.written + L":\n";
-        ASSERT_EQ(message.text.compare(0, head.size(), head), 0) << Narrow(message.text);
+        ASSERT_EQ(message.text.compare(0, head.size(), head), 0) << Utf8(message.text);
         const std::wstring reason = message.text.substr(head.size());
         EXPECT_GT(reason.size(), 3u) << "no reason given";
         if (c.reason != nullptr) {
-            EXPECT_NE(reason.find(c.reason), std::wstring::npos) << Narrow(reason);
+            EXPECT_NE(reason.find(c.reason), std::wstring::npos) << Utf8(reason);
         }
         const auto listing = Listing(folder_);
         EXPECT_EQ(listing.size(), 1u) << "something was written";
