@@ -253,6 +253,7 @@ void BenchLeaks(HWND mainWindow, int cycles) {
                 "target: unchanged");
     PrintCounter("GDI objects (GetGuiResources)", before.gdiObjects, after.gdiObjects,
                  before.gdiObjects ? "" : "reads 0 under Wine");
+    PrintCounter("GDI objects (GDI handle table probe)", before.gdiTableObjects, after.gdiTableObjects, "");
     PrintCounter("USER objects (GetGuiResources)", before.userObjects, after.userObjects,
                  before.userObjects ? "" : "reads 0 under Wine");
     PrintCounter("handles (GetProcessHandleCount)", before.handleCount, after.handleCount,

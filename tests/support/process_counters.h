@@ -1,7 +1,8 @@
 // Resource counters of the current process, for leak checks and benchmarks.
 // Under Wine GetGuiResources, GetProcessHandleCount and PrivateUsage read 0, so
 // the figures that really move there are the kernel handle count taken from the
-// system's handle table and the working set.
+// system's handle table, the GDI objects found in the GDI handle table, and the
+// working set.
 #pragma once
 #include <windows.h>
 #include <psapi.h>
@@ -13,6 +14,7 @@ struct ProcessCounters {
     DWORD userObjects = 0;   // GetGuiResources: 0 under Wine
     DWORD handleCount = 0;   // GetProcessHandleCount: 0 under Wine
     long kernelHandles = -1; // from the system handle table; -1 when it cannot be read
+    int gdiTableObjects = 0; // GDI objects found by probing the GDI handle table
     SIZE_T privateBytes = 0; // 0 under Wine
     SIZE_T workingSet = 0;
 };
@@ -63,6 +65,20 @@ inline long CountKernelHandles() {
     return -1;
 }
 
+// Live GDI objects of this process. GetGuiResources reads 0 under Wine, but there
+// a handle's low word is its slot in the process's GDI table and a handle with
+// the high word zero still names that slot's object: counting the slots that
+// answer GetObjectType counts the objects.
+inline int CountGdiObjects() {
+    int count = 0;
+    for (ULONG_PTR slot = 1; slot <= 0xFFFF; ++slot) {
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 inline ProcessCounters ReadProcessCounters() {
     ProcessCounters c;
     HANDLE self = GetCurrentProcess();
@@ -70,6 +86,7 @@ inline ProcessCounters ReadProcessCounters() {
     c.userObjects = GetGuiResources(self, GR_USEROBJECTS);
     GetProcessHandleCount(self, &c.handleCount);
     c.kernelHandles = CountKernelHandles();
+    c.gdiTableObjects = CountGdiObjects();
     PROCESS_MEMORY_COUNTERS_EX mem{};
     mem.cb = sizeof mem;
     if (GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem)) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "support/process_counters.h"
 #include "test_support.h"
 
 namespace preview_test {
@@ -91,18 +92,6 @@ private:
 constexpr Rgb BLACK{0, 0, 0};
 constexpr Rgb WHITE{255, 255, 255};
 
-// Live GDI objects of this process. GetGuiResources reads 0 under Wine, but there
-// a handle's low word is its slot in the process's GDI table and a handle with
-// the high word zero still names that slot's object: counting the slots that
-// answer GetObjectType counts the objects.
-inline int CountGdiObjects() {
-    int count = 0;
-    for (ULONG_PTR slot = 1; slot <= 0xFFFF; ++slot) {
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) {
-            ++count;
-        }
-    }
-    return count;
-}
+using ::CountGdiObjects;
 
 }  // namespace preview_test
