@@ -15,7 +15,12 @@
 #include <cwchar>
 #include <string>
 
+#include "win/test_support.h"
+
 namespace {
+
+using test_support::Utf8;
+using test_support::WriteBytes;
 
 // A 32 x 32 picture, 1 bit a pixel: two black and two white squares.
 const unsigned char CHECKER_PNG[] = {
@@ -40,29 +45,6 @@ std::wstring ValueOf(int argc, wchar_t** argv, const wchar_t* option) {
         }
     }
     return std::wstring();
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    return bytes;
 }
 
 std::string Checker(std::size_t length = sizeof(CHECKER_PNG)) {
@@ -90,23 +72,23 @@ int wmain(int argc, wchar_t** argv) {
         return FAIL_EXIT_CODE;
     }
     if (data == L"garbage") {
-        WriteFileBytes(output, std::string(GARBAGE, sizeof(GARBAGE) - 1));
+        WriteBytes(output, std::string(GARBAGE, sizeof(GARBAGE) - 1));
         return 0;
     }
     if (data == L"truncated") {
-        WriteFileBytes(output, Checker(sizeof(CHECKER_PNG) / 2));
+        WriteBytes(output, Checker(sizeof(CHECKER_PNG) / 2));
         return 0;
     }
     if (data == L"slow") {
         Sleep(SLOW_MS);
     }
     if (data == L"png" || data == L"slow") {
-        WriteFileBytes(output, Checker());
+        WriteBytes(output, Checker());
         return 0;
     }
-    WriteFileBytes(output, Utf8(data));
+    WriteBytes(output, Utf8(data));
     if (data == L"hang") {
-        WriteFileBytes(output + L".pid", std::to_string(GetCurrentProcessId()));
+        WriteBytes(output + L".pid", std::to_string(GetCurrentProcessId()));
         Sleep(INFINITE);
     }
     return 0;

@@ -20,6 +20,8 @@
 #include <cwchar>
 #include <string>
 
+#include "win/test_support.h"
+
 namespace {
 
 BOOL CALLBACK PrintControl(HWND control, LPARAM) {
@@ -80,14 +82,7 @@ int PrintText(HWND control) {
         return 2;
     }
     text.resize(copied);
-    std::string bytes;
-    if (!text.empty()) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0, nullptr, nullptr);
-        bytes.resize(static_cast<std::size_t>(size));
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                            size, nullptr, nullptr);
-    }
+    const std::string bytes = test_support::Utf8(text);
     // Binary: a CR LF typed into the field must come out as it is.
     _setmode(_fileno(stdout), _O_BINARY);
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
